@@ -1,0 +1,214 @@
+#include "platform/TextFile.h"
+
+#include "platform/FileError.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <system_error>
+
+#if defined(_WIN32)
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace fs = std::filesystem;
+
+namespace veltrona::textfile {
+
+bool readLine(std::istream& in, std::string& line) {
+    line.clear();
+    if (!std::getline(in, line)) {
+        return !line.empty();
+    }
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    return true;
+}
+
+std::vector<std::string> readLines(std::istream& in) {
+    std::vector<std::string> lines;
+    std::string line;
+    while (readLine(in, line))
+        lines.push_back(line);
+    return lines;
+}
+
+std::vector<std::string> readLines(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in)
+        throw FileError(file, "cannot open file for reading");
+    auto lines = readLines(in);
+    if (in.bad())
+        throw FileError(file, "read error");
+    return lines;
+}
+
+std::string readAll(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in)
+        throw FileError(file, "cannot open file for reading");
+    std::ostringstream s;
+    s << in.rdbuf();
+    if (in.bad())
+        throw FileError(file, "read error");
+    return s.str();
+}
+
+void writeLine(std::ostream& out, std::string_view line) {
+    out.write(line.data(), static_cast<std::streamsize>(line.size()));
+    out.write("\r\n", 2);
+}
+
+void writeLines(std::ostream& out, const std::vector<std::string>& lines) {
+    for (const auto& l : lines)
+        writeLine(out, l);
+}
+
+void appendLine(const fs::path& file, std::string_view line) {
+    std::ofstream out(file, std::ios::binary | std::ios::app);
+    if (!out)
+        throw FileError(file, "cannot open file for appending");
+    writeLine(out, line);
+    out.close();
+    if (!out)
+        throw FileError(file, "write error");
+}
+
+namespace {
+
+std::string errnoText() { return std::strerror(errno); }
+
+void syncAndClose(std::FILE* f, const fs::path& name) {
+    bool ok = std::fflush(f) == 0;
+#if defined(_WIN32)
+    ok = ok && _commit(_fileno(f)) == 0;
+#else
+    ok = ok && ::fsync(fileno(f)) == 0;
+#endif
+    const std::string reason = ok ? std::string() : errnoText();
+    if (std::fclose(f) != 0 && ok)
+        throw FileError(name, "close failed: " + errnoText());
+    if (!ok)
+        throw FileError(name, "write failed: " + reason);
+}
+
+fs::path uniqueTemp(const fs::path& file) {
+    static std::atomic<unsigned> counter{0};
+    return file.parent_path() /
+           ("." + file.filename().string() + ".tmp" + std::to_string(++counter));
+}
+
+} // namespace
+
+void replaceFile(const fs::path& file, const std::function<void(std::ostream&)>& write,
+                 const std::optional<fs::path>& tempFile) {
+    const fs::path temp = tempFile ? *tempFile : uniqueTemp(file);
+    std::ostringstream buffer;
+    write(buffer);
+    const std::string bytes = buffer.str();
+
+    std::FILE* f = std::fopen(temp.string().c_str(), "wb");
+    if (!f)
+        throw FileError(temp, "cannot create file: " + errnoText());
+    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size()) {
+        const std::string reason = errnoText();
+        std::fclose(f);
+        std::error_code ec;
+        fs::remove(temp, ec);
+        throw FileError(temp, "write failed: " + reason);
+    }
+    try {
+        syncAndClose(f, temp);
+    } catch (...) {
+        std::error_code ec;
+        fs::remove(temp, ec);
+        throw;
+    }
+    std::error_code ec;
+    fs::rename(temp, file, ec);
+    if (ec) {
+        std::error_code ignore;
+        fs::remove(temp, ignore);
+        throw FileError(file, "cannot replace file: " + ec.message());
+    }
+}
+
+void replaceFileLines(const fs::path& file, const std::vector<std::string>& lines,
+                      const std::optional<fs::path>& tempFile) {
+    replaceFile(file, [&](std::ostream& out) { writeLines(out, lines); }, tempFile);
+}
+
+char foldCase(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+std::string foldCase(std::string_view s) {
+    std::string r(s);
+    for (auto& c : r)
+        c = foldCase(c);
+    return r;
+}
+
+bool equalsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (foldCase(a[i]) != foldCase(b[i]))
+            return false;
+    return true;
+}
+
+bool lessNoCase(std::string_view a, std::string_view b) {
+    const std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        const auto ca = static_cast<unsigned char>(foldCase(a[i]));
+        const auto cb = static_cast<unsigned char>(foldCase(b[i]));
+        if (ca != cb)
+            return ca < cb;
+    }
+    if (a.size() != b.size())
+        return a.size() < b.size();
+    return a < b;
+}
+
+fs::path resolveName(const fs::path& dir, const std::string& name) {
+    const fs::path exact = dir / name;
+    std::error_code ec;
+    if (fs::exists(fs::symlink_status(exact, ec)))
+        return exact;
+    std::string best;
+    bool found = false;
+    for (fs::directory_iterator it(dir.empty() ? fs::path(".") : dir, ec), end; !ec && it != end;
+         it.increment(ec)) {
+        const std::string entry = it->path().filename().string();
+        if (equalsNoCase(entry, name) && (!found || entry < best)) {
+            best = entry;
+            found = true;
+        }
+    }
+    return found ? dir / best : exact;
+}
+
+fs::path resolvePath(const fs::path& base, const fs::path& relative) {
+    fs::path p = base;
+    for (const auto& part : relative) {
+        const std::string s = part.string();
+        if (s.empty() || s == "." || s == "..") {
+            p /= part;
+            continue;
+        }
+        p = resolveName(p, s);
+    }
+    return p;
+}
+
+bool fileExists(const fs::path& file) {
+    std::error_code ec;
+    return fs::is_regular_file(file, ec);
+}
+
+} // namespace veltrona::textfile
