@@ -30,7 +30,9 @@ int dayOfWeek(int year, int month, int day) {
     return static_cast<int>(((d % 7) + 11) % 7); // 1970-01-01 was a Thursday
 }
 
-bool isLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+bool isLeapYear(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
 
 int daysInMonth(int year, int month) {
     static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};

@@ -18,9 +18,8 @@ public:
     // A Yes/No confirmation; true for Yes.
     virtual bool confirm(const std::string& text) = 0;
     // An input box; nullopt when cancelled.
-    virtual std::optional<std::string> inputBox(const std::string& caption,
-                                                const std::string& prompt,
-                                                const std::string& initial) = 0;
+    virtual std::optional<std::string>
+    inputBox(const std::string& caption, const std::string& prompt, const std::string& initial) = 0;
     // Lets the user interface repaint and handle input during a long operation.
     virtual void processEvents() {}
     virtual void setBusyCursor(bool /*busy*/) {}

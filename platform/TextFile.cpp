@@ -82,7 +82,9 @@ void appendLine(const fs::path& file, std::string_view line) {
 
 namespace {
 
-std::string errnoText() { return std::strerror(errno); }
+std::string errnoText() {
+    return std::strerror(errno);
+}
 
 void syncAndClose(std::FILE* f, const fs::path& name) {
     bool ok = std::fflush(f) == 0;
@@ -141,10 +143,13 @@ void replaceFile(const fs::path& file, const std::function<void(std::ostream&)>&
 
 void replaceFileLines(const fs::path& file, const std::vector<std::string>& lines,
                       const std::optional<fs::path>& tempFile) {
-    replaceFile(file, [&](std::ostream& out) { writeLines(out, lines); }, tempFile);
+    replaceFile(
+        file, [&](std::ostream& out) { writeLines(out, lines); }, tempFile);
 }
 
-char foldCase(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char foldCase(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 std::string foldCase(std::string_view s) {
     std::string r(s);

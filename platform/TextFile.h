@@ -34,8 +34,7 @@ void appendLine(const std::filesystem::path& file, std::string_view line);
 // synced and renamed over `file`. When `write` throws or a write fails, the old file is untouched
 // and FileError (or the writer's exception) reaches the caller. `tempName` names the temporary
 // (a working file such as "temp.cfg"); by default a unique hidden name is used.
-void replaceFile(const std::filesystem::path& file,
-                 const std::function<void(std::ostream&)>& write,
+void replaceFile(const std::filesystem::path& file, const std::function<void(std::ostream&)>& write,
                  const std::optional<std::filesystem::path>& tempFile = std::nullopt);
 void replaceFileLines(const std::filesystem::path& file, const std::vector<std::string>& lines,
                       const std::optional<std::filesystem::path>& tempFile = std::nullopt);

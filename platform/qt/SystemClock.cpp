@@ -19,6 +19,8 @@ DateTime SystemClock::now() const {
     return DateTime{d.year(), d.month(), d.day(), tm.hour(), tm.minute(), tm.second(), tm.msec()};
 }
 
-void SystemClock::sleepMs(std::uint64_t ms) { QThread::msleep(static_cast<unsigned long>(ms)); }
+void SystemClock::sleepMs(std::uint64_t ms) {
+    QThread::msleep(static_cast<unsigned long>(ms));
+}
 
 } // namespace veltrona

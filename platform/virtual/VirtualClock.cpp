@@ -5,11 +5,12 @@ namespace veltrona {
 DateTime VirtualClock::now() const {
     std::lock_guard lock(mutex_);
     const std::uint64_t elapsed = tick_.load() - startTick_;
-    const std::uint64_t totalMs = static_cast<std::uint64_t>(start_.millisecond) +
-                                  1000ULL * (static_cast<std::uint64_t>(start_.second) +
-                                             60ULL * (static_cast<std::uint64_t>(start_.minute) +
-                                                      60ULL * static_cast<std::uint64_t>(start_.hour))) +
-                                  elapsed;
+    const std::uint64_t totalMs =
+        static_cast<std::uint64_t>(start_.millisecond) +
+        1000ULL * (static_cast<std::uint64_t>(start_.second) +
+                   60ULL * (static_cast<std::uint64_t>(start_.minute) +
+                            60ULL * static_cast<std::uint64_t>(start_.hour))) +
+        elapsed;
     const std::uint64_t dayMs = 86400000ULL;
     DateTime r = addDays(start_, static_cast<int>(totalMs / dayMs));
     std::uint64_t rest = totalMs % dayMs;
