@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,7 @@ public:
     std::filesystem::path file() const;
 
 private:
+    std::filesystem::path tempFile() const;
     std::vector<std::string> readOrCreate(bool withEndLine);
 
     std::filesystem::path workDir_;

@@ -34,8 +34,9 @@ public:
                                       int index) const;
 
     // Tab texts of tab controls; `index` counts from 1.
-    void setTab(const std::string& window, const std::string& tabs, int index, std::string text);
-    std::optional<std::string> tab(const std::string& window, const std::string& tabs,
+    void setTab(const std::string& window, const std::string& tabControl, int index,
+                std::string text);
+    std::optional<std::string> tab(const std::string& window, const std::string& tabControl,
                                    int index) const;
 
     // Titles of file dialogs.
@@ -51,11 +52,11 @@ public:
                                                   const std::string& control) const;
 
     // Check box states, item visibility and control widths (pixels) to apply.
-    void setChecked(const std::string& window, const std::string& control, bool checked);
+    void setChecked(const std::string& window, const std::string& control, bool isChecked);
     std::optional<bool> checked(const std::string& window, const std::string& control) const;
-    void setVisible(const std::string& window, const std::string& control, bool visible);
+    void setVisible(const std::string& window, const std::string& control, bool isVisible);
     std::optional<bool> visible(const std::string& window, const std::string& control) const;
-    void setWidth(const std::string& window, const std::string& control, int width);
+    void setWidth(const std::string& window, const std::string& control, int pixels);
     std::optional<int> width(const std::string& window, const std::string& control) const;
 
     // Everything stored, for a window applying all entries of its class.
