@@ -75,7 +75,7 @@ private:
     void drawLandscapeHeader();
     void drawPageFooter();
     void newPortraitPage();
-    void nextColumn();
+    bool nextColumn();
     void tableColumnBreak();
     void drawTableHeading(const std::string& title, const std::string& nameHeading,
                           const std::string& countHeading);
