@@ -18,6 +18,7 @@ class Workspace;
 void StoreUpload(const std::filesystem::path& rawFile, const std::filesystem::path& workDir,
                  const SiteList& sites, const CheckpointTable& table, Prompts& prompts,
                  const MessageTable& messages);
+// The same on the workspace's working directory, site list, checkpoint table and prompts.
 void StoreUpload(Workspace& workspace, const std::filesystem::path& rawFile);
 
 } // namespace veltrona

@@ -50,10 +50,12 @@ public:
     const std::vector<Slot>& find(std::string_view id) const;
 
 private:
-    void reindex();
+    void reindex() const;
 
     std::vector<std::vector<std::string>> rows_;
-    std::unordered_map<std::string, std::vector<Slot>> index_;
+    // Built on demand; the table is used on the window thread only.
+    mutable std::unordered_map<std::string, std::vector<Slot>> index_;
+    mutable bool indexStale_ = false;
 };
 
 // Loads every site's Ids into its row of `table`, in list order. With `ensure`, EnsureSiteFiles
