@@ -31,7 +31,7 @@ public:
         return a;
     }
     void processEvents() override { ++eventsProcessed; }
-    void setBusyCursor(bool busy) override { this->busy = busy; }
+    void setBusyCursor(bool on) override { busy = on; }
     void showProgress(bool visible) override { progressVisible = visible; }
     void setProgress(int position, int maximum) override {
         progressPosition = position;
