@@ -4,6 +4,7 @@
 #include "app/Settings.h"
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -35,12 +36,11 @@ struct WorkspaceServices {
 // The owner keeps the caption store, baton names and checkpoint table alive at least as long.
 class Workspace {
 public:
-    Workspace(const WorkspaceServices& services, std::filesystem::path workDir,
-              CaptionStore& captions, BatonNames& batonNames, CheckpointTable& checkpoints)
+    Workspace(const WorkspaceServices& services, std::filesystem::path dir,
+              CaptionStore& captionStore, BatonNames& names, CheckpointTable& table)
         : clock(services.clock), locale(services.locale), prompts(services.prompts),
-          shell(services.shell), trace(services.trace), pdf(services.pdf),
-          workDir(std::move(workDir)), captions(captions), batonNames(batonNames),
-          checkpoints(checkpoints) {}
+          shell(services.shell), trace(services.trace), pdf(services.pdf), workDir(std::move(dir)),
+          captions(captionStore), batonNames(names), checkpoints(table) {}
 
     Workspace(const Workspace&) = delete;
     Workspace& operator=(const Workspace&) = delete;
@@ -74,6 +74,11 @@ public:
     bool failedPatrolPending = false;
     // The Reports dialog's "Point filter" check box.
     bool pointFilter = false;
+
+    // Asks what to do with the clockings of unknown checkpoints while processing waits (the
+    // window shows its modal dialog, the command-line front end answers from its option). Empty:
+    // they are ignored.
+    std::function<void(Workspace&)> askUnknownCheckpoints;
 };
 
 } // namespace veltrona
