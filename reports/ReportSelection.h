@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace veltrona {
@@ -55,7 +56,8 @@ public:
                            const std::vector<std::string>& ids) const;
 
 private:
-    std::vector<std::string> keys_; // first-seen order
+    std::unordered_map<std::string, std::size_t> index_; // folded Id -> group
+    std::vector<std::string> names_;                     // Id as first seen, per group
     std::vector<std::vector<std::string>> groups_;
 };
 
