@@ -47,10 +47,7 @@ int hourOf(const std::string& time) {
 }
 
 std::filesystem::path resolveTarget(const std::filesystem::path& file) {
-    const auto dir = file.parent_path();
-    return textfile::resolveName(dir.empty() ? std::filesystem::path(".") : dir,
-                                 file.filename().string())
-        .lexically_normal();
+    return textfile::resolveName(file.parent_path(), file.filename().string());
 }
 
 } // namespace
