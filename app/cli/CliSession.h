@@ -4,6 +4,7 @@
 #include "platform/Shell.h"
 
 #include <deque>
+#include <exception>
 #include <filesystem>
 #include <iosfwd>
 #include <memory>
