@@ -6,12 +6,12 @@
 #include "platform/Prompts.h"
 #include "platform/Shell.h"
 #include "platform/TextFile.h"
+#include "processing/ProcessRawFile.h"
 #include "processing/Workspace.h"
 #include "reports/Overview.h"
 #include "reports/ReportSelection.h"
 
 #include <map>
-#include <stdexcept>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -226,8 +226,6 @@ ReportOutcome ReportBuilder::buildReport(const ReportRequest& request) {
         if (overview) {
             DrawOverview(ws_, request);
         } else {
-            if (!hooks_.processRawFile)
-                throw std::logic_error("no processing for the clocking list");
             hooks_.processRawFile(workFile);
         }
     }

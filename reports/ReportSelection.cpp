@@ -36,8 +36,9 @@ const std::vector<std::string> noRecords;
 } // namespace
 
 std::string DayFileName(const DateTime& day) {
+    // Two digits always: the day files of 2000 (a baton whose clock was never set) are 000101.txt.
     int year = day.year;
-    while (year > 100)
+    while (year >= 100)
         year -= 100;
     return twoDigits(year) + twoDigits(day.month) + twoDigits(day.day) + ".Txt";
 }
