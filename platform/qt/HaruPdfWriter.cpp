@@ -204,6 +204,8 @@ void HaruPdfWriter::saveToFile(const std::filesystem::path& file) {
     if (status != HPDF_OK || d_->error != HPDF_OK)
         throw FileError(file, "cannot encode the PDF document (" + d_->takeError(status) + ")");
     bytes.resize(HPDF_GetStreamSize(d_->doc));
+    // Saving leaves the stream positioned at its end.
+    HPDF_ResetStream(d_->doc);
     std::size_t got = 0;
     while (got < bytes.size()) {
         HPDF_UINT32 chunk = static_cast<HPDF_UINT32>(bytes.size() - got);
