@@ -137,12 +137,16 @@ protected:
         return dir.readLines(site + "/08091405." + ext);
     }
 
-    // The calls of PDF document n without the save (which names a temporary path).
+    // The calls of PDF document n, the working directory in a saved file's name written as
+    // WORKDIR.
     std::vector<std::string> pdfCalls(int document) const {
         std::vector<std::string> out;
-        for (const auto& c : recording->documentCalls(document))
-            if (c.find(" saveToFile") == std::string::npos)
-                out.push_back(c);
+        const std::string root = dir.path().string();
+        for (auto c : recording->documentCalls(document)) {
+            if (const auto at = c.find(root); at != std::string::npos)
+                c.replace(at, root.size(), "WORKDIR");
+            out.push_back(c);
+        }
         return out;
     }
 
