@@ -28,6 +28,8 @@ void appendQuietly(const std::filesystem::path& file, const std::string& line) {
 void Trace::setWorkDir(const std::filesystem::path& workDir) {
     std::lock_guard lock(mutex_);
     workDir_ = workDir;
+    switchOtherCase_.clear();
+    scanned_ = false;
 }
 
 void Trace::setSink(std::function<void(const std::string&)> sink) {
@@ -40,8 +42,25 @@ static std::filesystem::path traceDir(const std::filesystem::path& workDir) {
     return workDir.empty() ? std::filesystem::path("/") : workDir;
 }
 
-bool Trace::switchedOn() const {
-    return textfile::fileExists(textfile::resolveName(traceDir(workDir_), "Rs232.txt"));
+bool Trace::switchedOn() {
+    const auto dir = traceDir(workDir_);
+    if (textfile::fileExists(dir / "Rs232.txt"))
+        return true;
+    if (!switchOtherCase_.empty()) {
+        if (textfile::fileExists(switchOtherCase_))
+            return true;
+        switchOtherCase_.clear();
+    }
+    const std::uint64_t tick = clock_.tickMs();
+    if (scanned_ && tick - lastScanTick_ < 1000)
+        return false;
+    scanned_ = true;
+    lastScanTick_ = tick;
+    const auto found = textfile::resolveName(dir, "Rs232.txt");
+    if (!textfile::fileExists(found))
+        return false;
+    switchOtherCase_ = found;
+    return true;
 }
 
 void Trace::Main(const std::string& text) {

@@ -30,7 +30,7 @@ public:
     std::string lastTrace() const;
 
 private:
-    bool switchedOn() const;
+    bool switchedOn();
 
     const Clock& clock_;
     std::int64_t stamp_;
@@ -38,6 +38,11 @@ private:
     std::filesystem::path workDir_;
     std::function<void(const std::string&)> sink_;
     std::string lastTrace_;
+    // The switch file under another spelling of its name costs a directory scan to find; that
+    // scan runs at most once a second so a switched-off trace stays cheap in the polling loop.
+    std::filesystem::path switchOtherCase_;
+    std::uint64_t lastScanTick_ = 0;
+    bool scanned_ = false;
 };
 
 } // namespace veltrona

@@ -55,9 +55,13 @@ TEST_F(TraceTest, SwitchIsTestedOnEveryLine) {
 }
 
 TEST_F(TraceTest, SwitchFileNameIgnoresCase) {
+    trace.Main("off");
     dir.writeBytes("RS232.TXT", "");
-    trace.Main("x");
-    EXPECT_EQ(mainFile().size(), 1u);
+    clock.advance(1000); // another spelling is looked for at most once a second
+    trace.Main("on");
+    std::filesystem::remove(dir / "RS232.TXT");
+    trace.Main("off again");
+    EXPECT_EQ(mainFile(), std::vector<std::string>{"000EA4 on"});
 }
 
 TEST_F(TraceTest, RepeatedCycleTextIsWrittenOnce) {
