@@ -68,8 +68,10 @@ private:
 
 } // namespace
 
-ReportBuilder::ReportBuilder(Workspace& ws, ReportHooks hooks)
-    : ws_(ws), hooks_(std::move(hooks)) {}
+ReportBuilder::ReportBuilder(Workspace& ws, ReportHooks hooks) : ws_(ws), hooks_(std::move(hooks)) {
+    if (!hooks_.processRawFile)
+        hooks_.processRawFile = [&ws](const fs::path& rawFile) { ProcessRawFile(ws, rawFile); };
+}
 
 ReportOutcome ReportBuilder::CreateOpen(ReportRequest& request) {
     // Every run rewrites the same work file and scratch files, and events are processed while it
