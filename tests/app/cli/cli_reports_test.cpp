@@ -1,0 +1,137 @@
+#include "tests/support/TempWorkDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+
+using veltrona::test::TempWorkDir;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct CliRun {
+    int code = -1;
+    std::string out, err;
+};
+
+std::string slurp(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::string quoted(const std::string& s) {
+    std::string q = "'";
+    for (char c : s)
+        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+bool havePdftotext() {
+    return std::system("command -v pdftotext >/dev/null 2>&1") == 0;
+}
+
+// The demo working directory with the language file beside it and its sample upload stored, so
+// the sites have day files (clockings of 10 and 11 December 2026, 22:00 to 03:30).
+class CliReportsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs::copy(fs::path(VELTRONA_SOURCE_DIR) / "demo", dir.path(), fs::copy_options::recursive);
+        fs::copy_file(fs::path(VELTRONA_SOURCE_DIR) / "app/English.lng", dir / "English.lng");
+        ASSERT_EQ(cli("store Raw.txt").code, 0);
+    }
+
+    CliRun cli(const std::string& args) const {
+        CliRun r;
+        const fs::path out = dir.path().parent_path() / (dir.path().filename().string() + ".out");
+        const fs::path err = dir.path().parent_path() / (dir.path().filename().string() + ".err");
+        const std::string command = quoted(VELTRONA_CLI) + " -C " + quoted(dir.path().string()) +
+                                    " " + args + " >" + quoted(out.string()) + " 2>" +
+                                    quoted(err.string());
+        const int status = std::system(command.c_str());
+        r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        r.out = slurp(out);
+        r.err = slurp(err);
+        fs::remove(out);
+        fs::remove(err);
+        return r;
+    }
+
+    std::string pdfText() const {
+        const fs::path txt = dir / "Report.txt.check";
+        const std::string command = "pdftotext -layout " + quoted((dir / "Report.pdf").string()) +
+                                    " " + quoted(txt.string());
+        EXPECT_EQ(std::system(command.c_str()), 0);
+        return slurp(txt);
+    }
+
+    TempWorkDir dir;
+};
+
+TEST_F(CliReportsTest, OverviewDrawsTheNightShiftAsAReadablePdf) {
+    if (!havePdftotext())
+        GTEST_SKIP() << "pdftotext not installed";
+    fs::remove(dir / "Report.pdf");
+
+    const CliRun r = cli("overview --site Alpha --from 2026-12-10 --to 2026-12-11 --night");
+
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.err.find("open: " + (dir / "Report.pdf").string()), std::string::npos) << r.err;
+    const std::string text = pdfText();
+    EXPECT_NE(text.find("Overview Report"), std::string::npos) << text;
+    EXPECT_NE(text.find("Alpha reception"), std::string::npos) << text;
+    EXPECT_NE(text.find("22:02"), std::string::npos) << text;
+    EXPECT_NE(text.find("03:02"), std::string::npos) << text;
+}
+
+TEST_F(CliReportsTest, ClockingListWritesTheCombinedReports) {
+    if (!havePdftotext())
+        GTEST_SKIP() << "pdftotext not installed";
+
+    const CliRun r = cli("clocking-list --site Alpha --from '2026-12-10 12:00' --to '2026-12-11 "
+                         "12:00' --sort --point 00A1B3 --pdf");
+
+    EXPECT_EQ(r.code, 0) << r.err;
+    const std::string processed = slurp(dir / "Processed.txt");
+    EXPECT_NE(processed.find("Alpha loading bay"), std::string::npos) << processed;
+    EXPECT_EQ(processed.find("Alpha reception"), std::string::npos) << processed;
+    EXPECT_NE(pdfText().find("Alpha loading bay"), std::string::npos);
+}
+
+TEST_F(CliReportsTest, EmptyRangeShowsTheNoDataMessage) {
+    const CliRun r = cli("clocking-list --site Alpha --from '2025-01-01 12:00' --to '2025-01-02 "
+                         "12:00' --no-pdf");
+
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.err.find("message: "), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(dir / "Processed.txt"));
+}
+
+TEST_F(CliReportsTest, StoredReportsListsTheDownloadJustStored) {
+    const CliRun r = cli("stored-reports --site Alpha --pdf");
+
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_TRUE(
+        std::regex_match(r.out, std::regex("[0-9]{4}/[0-9]{2}/[0-9]{2}\t[0-9]{2}:[0-9]{2}\n")))
+        << r.out;
+}
+
+TEST_F(CliReportsTest, WrongArgumentsAreUsageErrors) {
+    for (const char* args :
+         {"overview --site Nowhere --from 2026-12-10 --to 2026-12-11",
+          "overview --site Alpha --from 10/12/2026 --to 2026-12-11",
+          "clocking-list --site Alpha --from '2026-12-10 25:00' --to '2026-12-11 12:00'",
+          "clocking-list --site Alpha --from '2026-12-10 12:00' --to '2026-12-11 12:00' --point "
+          "FFFFFF",
+          "stored-reports"})
+        EXPECT_EQ(cli(args).code, 2) << args;
+}
+
+} // namespace
