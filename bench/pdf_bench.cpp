@@ -10,6 +10,8 @@
 #include "platform/virtual/VirtualClock.h"
 #include "processing/pdfprint.h"
 
+#include <sys/resource.h>
+
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -97,5 +99,8 @@ int main(int argc, char** argv) {
         pdf.SaveDocument(file);
         report("overview, 31 days x 255 checkpoints", file, secondsSince(start));
     }
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("peak resident memory %ld KiB\n", usage.ru_maxrss);
     return 0;
 }
