@@ -44,8 +44,6 @@ public:
     // The Id dialog's number field after an automatic increment.
     virtual void SetIdDialogNumber(const std::string& text) = 0;
 
-    // The time label's current text (the cycle compares it between clock polls).
-    virtual std::string TimeLabelText() const = 0;
     // The settings record's baton switches, read when a baton has been identified.
     virtual BatonSettings ReadBatonSettings() = 0;
 

@@ -118,15 +118,15 @@ private:
 
     // Frame bytes.
     void setTx(const std::string& frame);
-    void sendTx(const std::string& frame, Awaiting awaiting);
+    void sendTx(const std::string& frame, Awaiting awaiting, bool oneString = false);
     void writeString(const std::string& bytes);
     void clearRx() { rxInd_ = 0; }
     void drop(int n);
-    bool readPending();
-    bool handleFrame();
+    void handleFrame();
     void handleHello();
     void handleClockReply04();
     void handleClockReply34();
+    void traceVoltage(std::uint8_t level);
     void handleBlockPointerAck();
     void handleDataBlock();
     void handleBlockWriteAck();
@@ -135,7 +135,9 @@ private:
     void setDtr(bool on, const std::string& failureTrace);
     void setBreak(bool on);
     void ensureOpen();
-    void waitUntil(std::uint64_t deadline, bool parse);
+    bool receive();
+    void waitForBytesUntil(std::uint64_t until);
+    void runParserUntilDeadline();
     void busyWait(int ms);
 
     // States.
@@ -204,9 +206,13 @@ private:
     std::int64_t writeIndex_ = 1;
     bool programmeFillSent_ = false;
     bool chip0GivenUp_ = false;
+    int clearingChip_ = -1;
 
     // Indicators as last set (so the host hears of changes only).
     std::string statusText_;
+    std::string timeLabelText_;
+    std::string captionText_;
+    IndicatorColour labelColour_ = IndicatorColour::WindowText;
     int gaugePos_ = 0;
     int gaugeMax_ = 0;
     bool noDataVisible_ = true;
