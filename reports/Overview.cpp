@@ -156,7 +156,7 @@ void PrepareOverview(Workspace& ws, const ReportRequest& request) {
             ws.prompts.processEvents();
         }
     }
-    textfile::replaceFileLines(workFile, out);
+    WriteWorkFile(workFile, out);
 }
 
 namespace {

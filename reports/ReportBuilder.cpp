@@ -154,9 +154,6 @@ ReportOutcome ReportBuilder::buildReport(const ReportRequest& request) {
     const std::string header = std::string(overview ? "Idx: " : "Id : ") + m.Message(47) + " " +
                                startTimeText + " " + startDateText + " " + m.Message(48) + " " +
                                endTimeText + " " + endDateText;
-    // The work file starts afresh before the range is read, as a new report's file.
-    textfile::replaceFileLines(workFile, {header});
-
     panel.show(true);
     ws_.prompts.setStatusText(m.Message(37));
     ws_.prompts.processEvents();
@@ -198,7 +195,7 @@ ReportOutcome ReportBuilder::buildReport(const ReportRequest& request) {
         out.reserve(records.size() + 1);
         out.push_back(header);
         out.insert(out.end(), records.begin(), records.end());
-        textfile::replaceFileLines(workFile, out);
+        WriteWorkFile(workFile, out);
     }
 
     if (request.sortByCheckpoint || (request.pointFilter && !overview)) {
@@ -216,7 +213,7 @@ ReportOutcome ReportBuilder::buildReport(const ReportRequest& request) {
         const auto sorted =
             SortByCheckpoint(groups, ids, request.pointFilter ? &filterId : nullptr);
         out.insert(out.end(), sorted.begin(), sorted.end());
-        textfile::replaceFileLines(workFile, out);
+        WriteWorkFile(workFile, out);
     }
 
     if (overview)

@@ -130,6 +130,16 @@ void CheckpointGroups::writeScratchFiles(const fs::path& workDir,
             write(id, {});
 }
 
+void WriteWorkFile(const fs::path& file, const std::vector<std::string>& lines) {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    if (!out)
+        throw FileError(file, "cannot create file");
+    textfile::writeLines(out, lines);
+    out.close();
+    if (!out)
+        throw FileError(file, "write error");
+}
+
 std::vector<std::string> SortByCheckpoint(const CheckpointGroups& groups,
                                           const std::vector<std::string>& checkpointIds,
                                           const std::string* filterId) {

@@ -61,6 +61,10 @@ private:
     std::vector<std::vector<std::string>> groups_;
 };
 
+// Writes the work file whole (CR LF lines). It is rebuilt by every run and holds no user data,
+// so it is written in place rather than through a synced temporary. Throws FileError.
+void WriteWorkFile(const std::filesystem::path& file, const std::vector<std::string>& lines);
+
 // The sorting step: every record of the listed checkpoints grouped by checkpoint in list order,
 // each group in arrival order; records of unlisted Ids are dropped. A checkpoint listed twice is
 // output once. With `filterId` set only that checkpoint's records remain.
