@@ -76,8 +76,10 @@ void TCommsThread::Execute() {
 }
 
 void TCommsThread::Finish() {
+    // The window thread waits for this thread to end: no synchronised call now. The file keeps
+    // the cleared chips' clockings for the close check to offer.
     if (downloadOpen_)
-        downloadInterrupted();
+        downloadInterrupted(false);
     setDtr(true, "Error 20 Set DTR" + str(portNumber_));
     trace("At end I think");
 }
@@ -869,7 +871,7 @@ void TCommsThread::state0() {
     programme_.reset();
     programmeFillSent_ = false;
     if (downloadOpen_)
-        downloadInterrupted();
+        downloadInterrupted(true);
     // Open first: switching DTR on a closed port would fail.
     ensureOpen();
     ctx_.port.setDtr(true);
@@ -1296,15 +1298,6 @@ void TCommsThread::state250() {
 
 void TCommsThread::startRawFile() {
     const RawUploadFile raw = RawUploadFile::InWorkDir(ctx_.workDir);
-    // An interrupted download left clockings of cleared chips there: they exist nowhere else,
-    // so they are stored before the new download replaces the file.
-    if (rescuePending_) {
-        rescuePending_ = false;
-        if (!raw.isProcessed() && raw.lines().size() > 1) {
-            trace("Synchronize(frmMain.DoRaw) interrupted download");
-            ctx_.host.DoRaw();
-        }
-    }
     rawHeader_ = ctx_.shared.IdLabelText();
     raw.start(rawHeader_);
     downloadOpen_ = true;
@@ -1317,7 +1310,7 @@ void TCommsThread::appendRawLine(const std::array<std::uint8_t, 8>& block) {
         rawChips_.back().lines.push_back(ClockingLine(block, pktCount_, today));
 }
 
-void TCommsThread::downloadInterrupted() {
+void TCommsThread::downloadInterrupted(bool store) {
     downloadOpen_ = false;
     // Keep only what the baton no longer holds; the rest is read again with the baton.
     std::vector<std::string> lines{rawHeader_};
@@ -1327,20 +1320,20 @@ void TCommsThread::downloadInterrupted() {
     }
     rawChips_.clear();
     const RawUploadFile raw = RawUploadFile::InWorkDir(ctx_.workDir);
-    if (lines.size() > 1) {
-        rescuePending_ = true;
-        trace("Interrupted download: " + str(static_cast<std::int64_t>(lines.size() - 1)) +
-              " clockings of cleared chips kept");
-    } else {
-        // Nothing left to store: every clocking is still on the baton.
-        lines.push_back("Done");
-    }
+    const bool keep = lines.size() > 1;
+    if (!keep)
+        lines.push_back("Done"); // nothing to store: every clocking is still on the baton
     textfile::replaceFileLines(raw.path(), lines);
+    // The cleared chips' clockings exist only in this file and the next download would replace
+    // it: store them now.
+    if (keep && store) {
+        trace("Synchronize(frmMain.DoRaw) interrupted download");
+        ctx_.host.DoRaw();
+    }
 }
 
 void TCommsThread::downloadHandedOver() {
     downloadOpen_ = false;
-    rescuePending_ = false;
     rawChips_.clear();
 }
 

@@ -157,7 +157,7 @@ private:
     // Raw.txt and the interrupted-download rescue.
     void startRawFile();
     void appendRawLine(const std::array<std::uint8_t, 8>& block);
-    void downloadInterrupted();
+    void downloadInterrupted(bool store);
     void downloadHandedOver();
 
     CycleContext ctx_;
@@ -220,8 +220,7 @@ private:
     // Download bookkeeping.
     std::string rawHeader_;
     std::vector<ChipLines> rawChips_;
-    bool downloadOpen_ = false;  // Raw.txt holds a download that has not been handed over
-    bool rescuePending_ = false; // Raw.txt holds cleared chips' lines not yet stored
+    bool downloadOpen_ = false; // Raw.txt holds a download that has not been handed over
 };
 
 } // namespace veltrona
