@@ -14,6 +14,8 @@
 #if defined(_WIN32)
 #include <io.h>
 #else
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -102,8 +104,10 @@ void syncAndClose(std::FILE* f, const fs::path& name) {
 
 fs::path uniqueTemp(const fs::path& file) {
     static std::atomic<unsigned> counter{0};
-    return file.parent_path() /
-           ("." + file.filename().string() + ".tmp" + std::to_string(++counter));
+    // Built with append: GCC 12 warns falsely (-Wrestrict) about "." + string at -O3.
+    std::string name = ".";
+    name.append(file.filename().string()).append(".tmp").append(std::to_string(++counter));
+    return file.parent_path() / name;
 }
 
 } // namespace
@@ -145,6 +149,82 @@ void replaceFileLines(const fs::path& file, const std::vector<std::string>& line
                       const std::optional<fs::path>& tempFile) {
     replaceFile(
         file, [&](std::ostream& out) { writeLines(out, lines); }, tempFile);
+}
+
+void replaceFilesLines(const std::vector<std::pair<fs::path, std::vector<std::string>>>& files) {
+    std::vector<fs::path> temps;
+    temps.reserve(files.size());
+    const auto removeTemps = [&](std::size_t from) {
+        for (std::size_t i = from; i < temps.size(); ++i) {
+            std::error_code ec;
+            fs::remove(temps[i], ec);
+        }
+    };
+    try {
+        for (const auto& [file, lines] : files) {
+            const fs::path temp = uniqueTemp(file);
+            std::FILE* f = std::fopen(temp.string().c_str(), "wb");
+            if (!f)
+                throw FileError(temp, "cannot create file: " + errnoText());
+            temps.push_back(temp);
+            std::string bytes;
+            for (const auto& l : lines) {
+                bytes += l;
+                bytes += "\r\n";
+            }
+            bool ok =
+                bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+            ok = ok && std::fflush(f) == 0;
+#if !defined(__linux__)
+#if defined(_WIN32)
+            ok = ok && _commit(_fileno(f)) == 0;
+#else
+            ok = ok && ::fsync(fileno(f)) == 0;
+#endif
+#endif
+            const std::string reason = ok ? std::string() : errnoText();
+            if (std::fclose(f) != 0 && ok)
+                throw FileError(temp, "close failed: " + errnoText());
+            if (!ok)
+                throw FileError(temp, "write failed: " + reason);
+        }
+#if defined(__linux__)
+        // One sync of each file system the temporaries are on.
+        std::vector<fs::path> dirs;
+        for (const auto& [file, lines] : files)
+            if (std::find(dirs.begin(), dirs.end(), file.parent_path()) == dirs.end())
+                dirs.push_back(file.parent_path());
+        std::vector<dev_t> synced;
+        for (const auto& dir : dirs) {
+            const std::string name = dir.empty() ? std::string(".") : dir.string();
+            struct stat st {};
+            if (::stat(name.c_str(), &st) != 0)
+                throw FileError(dir, "cannot sync: " + errnoText());
+            if (std::find(synced.begin(), synced.end(), st.st_dev) != synced.end())
+                continue;
+            const int fd = ::open(name.c_str(), O_RDONLY | O_DIRECTORY);
+            if (fd < 0 || ::syncfs(fd) != 0) {
+                const std::string reason = errnoText();
+                if (fd >= 0)
+                    ::close(fd);
+                throw FileError(dir, "cannot sync: " + reason);
+            }
+            ::close(fd);
+            synced.push_back(st.st_dev);
+        }
+#endif
+    } catch (...) {
+        removeTemps(0);
+        throw;
+    }
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        std::error_code ec;
+        fs::rename(temps[i], files[i].first, ec);
+        if (ec) {
+            removeTemps(i);
+            throw FileError(files[i].first, "cannot replace file: " + ec.message());
+        }
+    }
 }
 
 char foldCase(char c) {
