@@ -112,13 +112,24 @@ void CheckpointGroups::writeScratchFiles(const fs::path& workDir,
         if (!usableFileName(id))
             return;
         const fs::path file = textfile::resolveName(workDir, id + ".$$$");
-        std::ofstream out(file, std::ios::binary | std::ios::trunc);
+        // Every run rewrites the same files: overwriting in place and cutting off the rest keeps
+        // their blocks, where truncating first frees and allocates them again on every run.
+        std::fstream out(file, std::ios::binary | std::ios::in | std::ios::out);
+        if (!out.is_open())
+            out.open(file, std::ios::binary | std::ios::out | std::ios::trunc);
         if (!out)
             throw FileError(file, "cannot create file");
         textfile::writeLines(out, lines);
+        const auto written = out.tellp();
         out.close();
-        if (!out)
+        if (!out || written < 0)
             throw FileError(file, "write error");
+        std::error_code ec;
+        const auto size = static_cast<std::uintmax_t>(written);
+        if (fs::file_size(file, ec) > size && !ec)
+            fs::resize_file(file, size, ec);
+        if (ec)
+            throw FileError(file, "cannot set the file size: " + ec.message());
     };
     std::unordered_set<std::string> written;
     for (std::size_t g = 0; g < groups_.size(); ++g) {

@@ -185,6 +185,18 @@ TEST_F(ClockingListTest, SortsByCheckpointInListOrderKeepingArrivalOrder) {
     EXPECT_EQ(w.dir.readLines("99FFFF.$$$").size(), 1u);
 }
 
+TEST_F(ClockingListTest, ScratchFilesHoldOnlyTheLatestRunsRecords) {
+    request.sortByCheckpoint = true;
+    w.dayFile("Alpha", "110810",
+              {rec(A, "110810", "0100"), rec(A, "110810", "0200"), rec(A, "110810", "0300")});
+    run();
+    w.dayFile("Alpha", "110810", {rec(A, "110810", "0400")});
+    run();
+
+    EXPECT_EQ(w.dir.readLines("00A1B2.$$$"), std::vector<std::string>{rec(A, "110810", "0400")});
+    EXPECT_EQ(w.dir.readBytes("00A1B3.$$$"), "");
+}
+
 TEST_F(ClockingListTest, CheckpointListedTwiceListsItsRecordsOnce) {
     w.site("Alpha", {{A, "Gate"}, {B, "Yard"}, {A, "Gate again"}});
     request.sortByCheckpoint = true;
