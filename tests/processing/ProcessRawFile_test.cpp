@@ -1,4 +1,5 @@
 #include "platform/FileError.h"
+#include "processing/DoRaw.h"
 #include "processing/SplitBySite.h"
 #include "sites/CheckpointList.h"
 #include "tests/processing/ProcessTestSupport.h"
@@ -390,6 +391,16 @@ TEST_F(ProcessRawFileTest, ProgressAndScratchFilesOfASuccessfulRun) {
     EXPECT_FALSE(prompts.busy);
     EXPECT_FALSE(textfile::fileExists(ScratchFilePath(dir.path(), 0)));
     EXPECT_FALSE(textfile::fileExists(ScratchFilePath(dir.path(), 1)));
+}
+
+TEST_F(ProcessRawFileTest, DoRawStoresTheDayFilesThenReportsRawTxt) {
+    oneSite();
+    writeRaw({"Id : Brin0042", R1, R2});
+    DoRaw(ws);
+    EXPECT_EQ(dir.readLines("Site/Raw/110809.txt"),
+              (std::vector<std::string>{R1.substr(0, 22), R2.substr(0, 22)}));
+    EXPECT_EQ(listedTimes(), (std::vector<std::string>{"10:00", "10:05"}));
+    EXPECT_EQ(dir.readLines("Raw.txt").back(), "Done");
 }
 
 } // namespace
