@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // All text I/O of the system: single-byte lines, CR LF line ends on writing, CR LF or bare LF on
@@ -38,6 +39,12 @@ void replaceFile(const std::filesystem::path& file, const std::function<void(std
                  const std::optional<std::filesystem::path>& tempFile = std::nullopt);
 void replaceFileLines(const std::filesystem::path& file, const std::vector<std::string>& lines,
                       const std::optional<std::filesystem::path>& tempFile = std::nullopt);
+// Replaces several files as replaceFile does, syncing all their temporaries together (one sync
+// instead of one per file, which matters when a store rewrites hundreds of day files). Every
+// temporary is written before any file is replaced, so a failure while writing leaves every file
+// as it was; each file is always either wholly old or wholly new.
+void replaceFilesLines(
+    const std::vector<std::pair<std::filesystem::path, std::vector<std::string>>>& files);
 
 // A-Z folded to a-z; other bytes unchanged.
 char foldCase(char c);

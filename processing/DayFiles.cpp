@@ -29,8 +29,8 @@ bool RecordKeyLess(const std::string& a, const std::string& b) {
     return textfile::lessNoCase(a, b);
 }
 
-void MergeIntoDayFiles(const fs::path& workDir, const std::string& site,
-                       const std::vector<std::string>& records) {
+void PlanDayFiles(const fs::path& workDir, const std::string& site,
+                  const std::vector<std::string>& records, DayFileUpdates& updates) {
     // Keys per day file; a day's file is named by the records' characters 13-18, which are
     // digits in every record that reaches here (corrupt records are dropped before).
     std::map<std::string, std::vector<std::string>> days;
@@ -60,8 +60,15 @@ void MergeIntoDayFiles(const fs::path& workDir, const std::string& site,
         out.reserve(keys.size());
         for (const auto& key : keys)
             out.push_back(record::LineFromKey(key));
-        textfile::replaceFileLines(file, out);
+        updates.emplace_back(file, std::move(out));
     }
+}
+
+void MergeIntoDayFiles(const fs::path& workDir, const std::string& site,
+                       const std::vector<std::string>& records) {
+    DayFileUpdates updates;
+    PlanDayFiles(workDir, site, records, updates);
+    textfile::replaceFilesLines(updates);
 }
 
 } // namespace veltrona

@@ -82,8 +82,11 @@ void StoreUpload(const fs::path& rawFile, const fs::path& workDir, const SiteLis
     // The first output of every site's merge; it never receives a line and stays behind.
     if (!sites.empty())
         createEmpty(textfile::resolveName(workDir, "empty.txt"));
+    // All sites' day files are replaced together, with one sync for the lot.
+    DayFileUpdates updates;
     for (std::size_t s = 0; s < sites.size(); ++s)
-        MergeIntoDayFiles(workDir, sites[s], split.lines[s]);
+        PlanDayFiles(workDir, sites[s], split.lines[s], updates);
+    textfile::replaceFilesLines(updates);
 
     const int siteCount = static_cast<int>(sites.size());
     DeleteScratchFiles(workDir, siteCount);

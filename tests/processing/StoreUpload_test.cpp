@@ -131,14 +131,15 @@ TEST_F(StoreUploadTest, ShowsProgressAndRestoresTheCursor) {
     EXPECT_GE(prompts.eventsProcessed, 3);
 }
 
-TEST_F(StoreUploadTest, FailureLeavesOldDayFilesAndScratchFiles) {
-    dir.writeLines("Beta/Raw/110809.txt", {rec("123ABC", "110809", "0800")});
-    fs::remove_all(dir / "Alpha/Raw");
-    dir.writeLines("Alpha/Raw", {"a file where the directory belongs"});
+TEST_F(StoreUploadTest, FailureLeavesEveryOldDayFileAndTheScratchFiles) {
+    // Beta's day files cannot be written; Alpha's, merged before, must not change either.
+    dir.writeLines("Alpha/Raw/110809.txt", {rec("123ABC", "110809", "0800")});
+    fs::remove_all(dir / "Beta/Raw");
+    dir.writeLines("Beta/Raw", {"a file where the directory belongs"});
     dir.writeLines("Raw.txt", {"Id : X", rec("123ABC", "110809", "1000") + "2"});
     EXPECT_THROW(StoreUpload(dir / "Raw.txt", dir.path(), sites, table, prompts, messages),
                  FileError);
-    EXPECT_EQ(dir.readLines("Beta/Raw/110809.txt"), Lines{rec("123ABC", "110809", "0800")});
+    EXPECT_EQ(dir.readLines("Alpha/Raw/110809.txt"), Lines{rec("123ABC", "110809", "0800")});
     EXPECT_TRUE(fs::exists(dir / "0.$$$"));
     EXPECT_FALSE(prompts.busy);
 }
