@@ -6,11 +6,7 @@
 #include "platform/TextFile.h"
 #include "processing/DayFiles.h"
 #include "processing/SplitBySite.h"
-// Workspace's constructor parameters shadow its members.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wshadow"
 #include "processing/Workspace.h"
-#pragma GCC diagnostic pop
 #include "sites/CheckpointTable.h"
 
 #include <fstream>
