@@ -53,12 +53,12 @@ inline std::string CheckedRec(const std::string& id, const std::string& day,
     return std::string{hex[crc >> 4], hex[crc & 15]} + body;
 }
 
-struct SiteSpec {
+struct SiteDef {
     std::string name;
     std::vector<std::string> checkpointLines; // "123ABC = Main gate"
 };
 
-inline std::vector<std::string> CheckpointFile(const SiteSpec& s) {
+inline std::vector<std::string> CheckpointFile(const SiteDef& s) {
     std::vector<std::string> lines = {"//Checkpoint list for " + s.name, ""};
     lines.insert(lines.end(), s.checkpointLines.begin(), s.checkpointLines.end());
     lines.push_back("");
@@ -92,7 +92,7 @@ protected:
         ws.idLabelText = "Id : Brin0042";
     }
 
-    void addSite(const SiteSpec& s) { dir.writeLines(s.name + "/checkpt.lst", CheckpointFile(s)); }
+    void addSite(const SiteDef& s) { dir.writeLines(s.name + "/checkpt.lst", CheckpointFile(s)); }
 
     // Lists the sites and builds the table, as start-up does.
     void startUp() {
