@@ -1,11 +1,13 @@
 #include "reports/ReportBuilder.h"
 
 #include "app/MessageTable.h"
+#include "baton/RawUploadFile.h"
 #include "platform/FileError.h"
 #include "platform/LocaleFormats.h"
 #include "platform/Prompts.h"
 #include "platform/Shell.h"
 #include "platform/TextFile.h"
+#include "processing/DoRaw.h"
 #include "processing/ProcessRawFile.h"
 #include "processing/Workspace.h"
 #include "reports/Overview.h"
@@ -71,6 +73,8 @@ private:
 ReportBuilder::ReportBuilder(Workspace& ws, ReportHooks hooks) : ws_(ws), hooks_(std::move(hooks)) {
     if (!hooks_.processRawFile)
         hooks_.processRawFile = [&ws](const fs::path& rawFile) { ProcessRawFile(ws, rawFile); };
+    if (!hooks_.processUnprocessedUpload)
+        hooks_.processUnprocessedUpload = [&ws] { DoRaw(ws); };
 }
 
 ReportOutcome ReportBuilder::CreateOpen(ReportRequest& request) {
@@ -149,6 +153,13 @@ ReportOutcome ReportBuilder::buildReport(const ReportRequest& request) {
         }
         ~Panel() { show(false); }
     } panel{hooks_};
+
+    // The work file is Raw.txt itself: a download that was never processed would be overwritten
+    // with its clockings, which may exist nowhere else once the baton was cleared. Offer to
+    // process it first, as closing the program does.
+    if (textfile::fileExists(workFile) && !RawUploadFile(workFile).isProcessed() &&
+        ws_.prompts.confirm(m.Message(18) + "\r" + m.Message(19)))
+        hooks_.processUnprocessedUpload();
 
     std::vector<std::string> records;
     const std::string header = std::string(overview ? "Idx: " : "Id : ") + m.Message(47) + " " +

@@ -25,6 +25,9 @@ struct ReportHooks {
     std::function<void(const std::filesystem::path& rawFile)> processRawFile;
     // Shows or hides the dialog's "Working please wait..." panel.
     std::function<void(bool visible)> showWorkingPanel;
+    // Processes an upload left unprocessed in Raw.txt before the work file replaces it.
+    // Defaults to DoRaw.
+    std::function<void()> processUnprocessedUpload;
 };
 
 // The engine behind the Reports dialog's Create/Open button. One run at a time: a call made while

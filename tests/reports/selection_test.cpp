@@ -107,8 +107,10 @@ protected:
                                processed.push_back(f);
                                filterSeen.push_back(w.ws.pointFilter);
                            },
-                           [this](bool on) { panel.push_back(on); }}};
+                           [this](bool on) { panel.push_back(on); },
+                           [this] { ++uploadsProcessed; }}};
     ReportRequest request;
+    int uploadsProcessed = 0;
 };
 
 TEST_F(ClockingListTest, ThreeDaysFromTheStartTimeToTheEndTime) {
@@ -134,6 +136,40 @@ TEST_F(ClockingListTest, ThreeDaysFromTheStartTimeToTheEndTime) {
     EXPECT_EQ(w.prompts.statusText, "Processing Data...");
     EXPECT_EQ(panel, (std::vector<bool>{true, false, false}));
     EXPECT_TRUE(w.prompts.messages.empty());
+}
+
+TEST_F(ClockingListTest, UnprocessedUploadIsOfferedForProcessingBeforeTheWorkFileReplacesIt) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> raw; // empty: no Raw.txt
+        bool answer;
+        bool asked;
+        int processed;
+    };
+    const std::vector<Case> cases{
+        {"no_raw_file", {}, true, false, 0},
+        {"processed", {"Id : 1234ABCD", rec(A, "110809", "1100") + "2", "Done"}, true, false, 0},
+        {"unprocessed_yes", {"Id : 1234ABCD", rec(A, "110809", "1100") + "2"}, true, true, 1},
+        {"unprocessed_no", {"Id : 1234ABCD", rec(A, "110809", "1100") + "2"}, false, true, 0},
+    };
+    w.ws.messages.Set(18, "Not processed");
+    w.ws.messages.Set(19, "Process it now?");
+    w.dayFile("Alpha", "110809", {rec(B, "110809", "1030")});
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove(w.dir / "Raw.txt");
+        if (!c.raw.empty())
+            w.dir.writeLines("Raw.txt", c.raw);
+        w.prompts.confirmations.clear();
+        w.prompts.confirmAnswers = {c.answer};
+        uploadsProcessed = 0;
+        run();
+        EXPECT_EQ(w.prompts.confirmations,
+                  c.asked ? std::vector<std::string>{"Not processed\rProcess it now?"}
+                          : std::vector<std::string>{});
+        EXPECT_EQ(uploadsProcessed, c.processed);
+        EXPECT_EQ(w.workFile().back(), "Done");
+    }
 }
 
 TEST_F(ClockingListTest, SameDayIsBoundedByTheStartTimeOnly) {
@@ -333,7 +369,7 @@ TEST(CreateOpenTest, SecondPressWhileRunningIsRefused) {
     w.site("Alpha", {{"00A1B2", "Gate"}});
     w.dayFile("Alpha", "110809", {rec("00A1B2", "110809", "1200")});
     int processedRuns = 0;
-    ReportBuilder builder(ws, {[&](const std::filesystem::path&) { ++processedRuns; }, {}});
+    ReportBuilder builder(ws, {[&](const std::filesystem::path&) { ++processedRuns; }, {}, {}});
     ReportRequest request;
     request.site = "Alpha";
     request.type = ReportType::ClockingList;
