@@ -88,12 +88,12 @@ std::string errnoText() {
     return std::strerror(errno);
 }
 
-void syncAndClose(std::FILE* f, const fs::path& name) {
+void syncAndClose(std::FILE* f, const fs::path& name, bool sync = true) {
     bool ok = std::fflush(f) == 0;
 #if defined(_WIN32)
-    ok = ok && _commit(_fileno(f)) == 0;
+    ok = ok && (!sync || _commit(_fileno(f)) == 0);
 #else
-    ok = ok && ::fsync(fileno(f)) == 0;
+    ok = ok && (!sync || ::fsync(fileno(f)) == 0);
 #endif
     const std::string reason = ok ? std::string() : errnoText();
     if (std::fclose(f) != 0 && ok)
@@ -113,7 +113,7 @@ fs::path uniqueTemp(const fs::path& file) {
 } // namespace
 
 void replaceFile(const fs::path& file, const std::function<void(std::ostream&)>& write,
-                 const std::optional<fs::path>& tempFile) {
+                 const std::optional<fs::path>& tempFile, FileSync sync) {
     const fs::path temp = tempFile ? *tempFile : uniqueTemp(file);
     std::ostringstream buffer;
     write(buffer);
@@ -130,7 +130,7 @@ void replaceFile(const fs::path& file, const std::function<void(std::ostream&)>&
         throw FileError(temp, "write failed: " + reason);
     }
     try {
-        syncAndClose(f, temp);
+        syncAndClose(f, temp, sync == FileSync::Durable);
     } catch (...) {
         std::error_code ec;
         fs::remove(temp, ec);

@@ -35,8 +35,12 @@ void appendLine(const std::filesystem::path& file, std::string_view line);
 // synced and renamed over `file`. When `write` throws or a write fails, the old file is untouched
 // and FileError (or the writer's exception) reaches the caller. `tempName` names the temporary
 // (a working file such as "temp.cfg"); by default a unique hidden name is used.
+// `sync` None skips the sync for output that can be made again (a report): the rename still
+// keeps a half-written file from ever being seen, but a crash may lose the newest version.
+enum class FileSync { Durable, None };
 void replaceFile(const std::filesystem::path& file, const std::function<void(std::ostream&)>& write,
-                 const std::optional<std::filesystem::path>& tempFile = std::nullopt);
+                 const std::optional<std::filesystem::path>& tempFile = std::nullopt,
+                 FileSync sync = FileSync::Durable);
 void replaceFileLines(const std::filesystem::path& file, const std::vector<std::string>& lines,
                       const std::optional<std::filesystem::path>& tempFile = std::nullopt);
 // Replaces several files as replaceFile does, syncing all their temporaries together (one sync

@@ -221,9 +221,13 @@ void HaruPdfWriter::saveToFile(const std::filesystem::path& file) {
     d_->takeError(HPDF_OK);
     if (got != bytes.size())
         throw FileError(file, "the PDF stream ended early");
-    textfile::replaceFile(file, [&](std::ostream& out) {
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    });
+    // A report can be drawn again from the day files, which are synced: no sync per PDF.
+    textfile::replaceFile(
+        file,
+        [&](std::ostream& out) {
+            out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        },
+        std::nullopt, textfile::FileSync::None);
 }
 
 void HaruPdfWriter::release() {
