@@ -34,21 +34,6 @@ std::optional<int> hexAsDecimal(std::uint8_t b) {
 
 } // namespace
 
-std::uint8_t Crc8(const std::uint8_t* data, std::size_t n) {
-    std::uint8_t crc = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        std::uint8_t b = data[i];
-        for (int bit = 0; bit < 8; ++bit) {
-            const bool mix = ((crc ^ b) & 1) != 0;
-            crc = static_cast<std::uint8_t>(crc >> 1);
-            if (mix)
-                crc ^= 0x8C;
-            b = static_cast<std::uint8_t>(b >> 1);
-        }
-    }
-    return crc;
-}
-
 std::uint8_t Crc8(std::string_view s) {
     return Crc8(reinterpret_cast<const std::uint8_t*>(s.data()), s.size());
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Crc8.h"
+
 #include "platform/DateTime.h"
 
 #include <array>
@@ -14,7 +16,7 @@
 namespace veltrona::frames {
 
 // Dallas/Maxim 1-Wire CRC-8: reflected polynomial 0x8C, initial 0, no final inversion.
-std::uint8_t Crc8(const std::uint8_t* data, std::size_t n);
+using veltrona::Crc8;
 std::uint8_t Crc8(std::string_view bytes);
 
 // Two upper-case hex digits.

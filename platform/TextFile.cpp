@@ -72,14 +72,32 @@ void writeLines(std::ostream& out, const std::vector<std::string>& lines) {
         writeLine(out, l);
 }
 
-void appendLine(const fs::path& file, std::string_view line) {
-    std::ofstream out(file, std::ios::binary | std::ios::app);
+namespace {
+
+void writeOut(const fs::path& file, std::ios::openmode mode,
+              const std::function<void(std::ostream&)>& write) {
+    std::ofstream out(file, std::ios::binary | mode);
     if (!out)
-        throw FileError(file, "cannot open file for appending");
-    writeLine(out, line);
+        throw FileError(file, (mode & std::ios::app) ? "cannot open file for appending"
+                                                     : "cannot create file");
+    write(out);
     out.close();
     if (!out)
         throw FileError(file, "write error");
+}
+
+} // namespace
+
+void appendLine(const fs::path& file, std::string_view line) {
+    writeOut(file, std::ios::app, [&](std::ostream& out) { writeLine(out, line); });
+}
+
+void appendLines(const fs::path& file, const std::vector<std::string>& lines) {
+    writeOut(file, std::ios::app, [&](std::ostream& out) { writeLines(out, lines); });
+}
+
+void writeFileLines(const fs::path& file, const std::vector<std::string>& lines) {
+    writeOut(file, std::ios::trunc, [&](std::ostream& out) { writeLines(out, lines); });
 }
 
 namespace {

@@ -30,6 +30,10 @@ void writeLines(std::ostream& out, const std::vector<std::string>& lines);
 // Opens the file for appending (creating it), writes the line + CR LF, closes it.
 // Throws FileError on failure.
 void appendLine(const std::filesystem::path& file, std::string_view line);
+void appendLines(const std::filesystem::path& file, const std::vector<std::string>& lines);
+// Creates or truncates the file and writes the lines, in place: for scratch and work files, whose
+// content can be made again. Files holding user data go through replaceFile. Throws FileError.
+void writeFileLines(const std::filesystem::path& file, const std::vector<std::string>& lines);
 
 // Replaces `file` as a whole: `write` fills a temporary file in the same folder, which is flushed,
 // synced and renamed over `file`. When `write` throws or a write fails, the old file is untouched

@@ -1,22 +1,10 @@
 #include "processing/ClockingRecord.h"
 
+#include "platform/Chars.h"
+
 namespace veltrona::record {
 
 namespace {
-
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
 
 // Two hex digits at `pos` (0-based) as a byte; -1 when missing or not hex.
 int hexByte(std::string_view line, std::size_t pos) {
@@ -60,7 +48,7 @@ int MinuteValue(std::string_view line) {
 
 bool IsCorrupt(std::string_view line) {
     for (std::size_t i = 12; i < line.size(); ++i)
-        if (i != 18 && !isDigit(line[i]))
+        if (i != 18 && !isDecimalDigit(line[i]))
             return true;
     return false;
 }
@@ -72,7 +60,7 @@ bool IsUnitMarker(std::string_view line, std::size_t minLength) {
     if (id.size() != 6)
         return false;
     for (const char c : id)
-        if (!isDigit(c))
+        if (!isDecimalDigit(c))
             return false;
     return true;
 }
@@ -87,18 +75,6 @@ std::string LineFromKey(std::string_view key) {
     std::string line(part(key, 10, 12));
     line += part(key, 0, 10);
     return line;
-}
-
-unsigned char Crc8(const unsigned char* bytes, std::size_t count) {
-    unsigned crc = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-        unsigned b = bytes[i];
-        for (int bit = 0; bit < 8; ++bit) {
-            crc = ((crc ^ b) & 1u) ? (crc >> 1) ^ 0x8Cu : crc >> 1;
-            b >>= 1;
-        }
-    }
-    return static_cast<unsigned char>(crc);
 }
 
 bool CheckRecordCrc(std::string_view line) {

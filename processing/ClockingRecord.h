@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Crc8.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -44,6 +46,6 @@ std::string LineFromKey(std::string_view key);
 // the 1-Wire CRC-8 of the other ten. False for a short line or a pair that is not hex.
 bool CheckRecordCrc(std::string_view line);
 // The 1-Wire CRC-8 (reflected polynomial 8C, initial 0) of `bytes`.
-unsigned char Crc8(const unsigned char* bytes, std::size_t count);
+using veltrona::Crc8;
 
 } // namespace veltrona::record

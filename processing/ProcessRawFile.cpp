@@ -1,5 +1,7 @@
 #include "processing/ProcessRawFile.h"
 
+#include "platform/Chars.h"
+
 #include "app/ActionLog.h"
 #include "app/BatonNames.h"
 #include "app/MessageTable.h"
@@ -41,16 +43,6 @@ std::string sub(const std::string& s, std::size_t from1, std::size_t count) {
     return from1 - 1 < s.size() ? s.substr(from1 - 1, count) : std::string();
 }
 
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 // Characters 19-20 as the hour byte; nullopt when they are not hex.
 std::optional<int> hourByte(const std::string& line) {
     const int hi = hexDigit(line[18]);
@@ -85,16 +77,6 @@ std::string dateText(const std::string& line) {
 }
 std::string timeText(const std::string& line) {
     return sub(line, 19, 2) + ":" + sub(line, 21, 2);
-}
-
-void appendLines(const fs::path& file, const std::vector<std::string>& lines) {
-    std::ofstream out(file, std::ios::binary | std::ios::app);
-    if (!out)
-        throw FileError(file, "cannot open file for appending");
-    textfile::writeLines(out, lines);
-    out.flush();
-    if (!out)
-        throw FileError(file, "write error");
 }
 
 bool holdsSomething(const fs::path& file) {
@@ -385,8 +367,8 @@ void writeSiteReport(Workspace& ws, const RunValues& run, const ProcessCounts& c
 
     add(text, reporttext::Footer(m, cfg.aboutWeb));
     add(csv, reporttext::Footer(m, cfg.aboutWeb));
-    appendLines(textFile, text);
-    appendLines(csvFile, csv);
+    textfile::appendLines(textFile, text);
+    textfile::appendLines(csvFile, csv);
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "processing/ProcessSplit.h"
 
+#include "platform/Chars.h"
+
 #include "processing/ClockingRecord.h"
 
 #include <cstdint>
@@ -19,16 +21,6 @@ std::optional<int> decimal(std::string_view s) {
         v = v * 10 + (c - '0');
     }
     return v;
-}
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
 }
 
 // Characters 13-22 as one number. Character 19 may carry the hour flag bits (a hex digit

@@ -1,5 +1,7 @@
 #include "processing/ReportTexts.h"
 
+#include "platform/Chars.h"
+
 #include "app/MessageTable.h"
 
 namespace veltrona::reporttext {
@@ -10,16 +12,6 @@ const std::string Q = "\"";
 
 std::string sub(const std::string& s, std::size_t from1, std::size_t count) {
     return from1 - 1 < s.size() ? s.substr(from1 - 1, count) : std::string();
-}
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
 }
 
 std::string padRight(std::string s, std::size_t width) {

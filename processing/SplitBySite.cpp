@@ -37,20 +37,6 @@ void DeleteScratchFiles(const fs::path& workDir, int siteCount) {
     }
 }
 
-namespace {
-
-void writeScratchFile(const fs::path& file, const std::vector<std::string>& lines) {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    if (!out)
-        throw FileError(file, "cannot create file");
-    textfile::writeLines(out, lines);
-    out.close();
-    if (!out)
-        throw FileError(file, "write error");
-}
-
-} // namespace
-
 SplitResult SplitBySite(const fs::path& rawFile, const SplitContext& context,
                         const SplitOptions& options, SplitObserver* observer) {
     SplitObserver none;
@@ -62,7 +48,7 @@ SplitResult SplitBySite(const fs::path& rawFile, const SplitContext& context,
     // Every scratch file exists (empty) from the start, as later steps and the unknown
     // checkpoints dialog expect.
     for (int i = 0; i <= siteCount; ++i)
-        writeScratchFile(ScratchFilePath(context.workDir, i), {});
+        textfile::writeFileLines(ScratchFilePath(context.workDir, i), {});
 
     std::vector<bool> common(static_cast<std::size_t>(siteCount));
     for (int i = 0; i < siteCount; ++i)
@@ -171,7 +157,7 @@ SplitResult SplitBySite(const fs::path& rawFile, const SplitContext& context,
 
     for (int s = 0; s <= siteCount; ++s)
         if (!scratch(s).empty())
-            writeScratchFile(ScratchFilePath(context.workDir, s), scratch(s));
+            textfile::writeFileLines(ScratchFilePath(context.workDir, s), scratch(s));
 
     if (n == 0 || !record::IsDoneLine(lines.back()))
         RawUploadFile(rawFile).appendDone();

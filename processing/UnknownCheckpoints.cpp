@@ -21,16 +21,6 @@ std::vector<std::string> readIfPresent(const std::filesystem::path& file) {
     return textfile::readLines(file);
 }
 
-void appendLines(const std::filesystem::path& file, const std::vector<std::string>& lines) {
-    std::ofstream out(file, std::ios::binary | std::ios::app);
-    if (!out)
-        throw FileError(file, "cannot open file for appending");
-    textfile::writeLines(out, lines);
-    out.flush();
-    if (!out)
-        throw FileError(file, "write error");
-}
-
 } // namespace
 
 bool ShouldAskUnknownCheckpoints(const Workspace& ws) {
@@ -51,7 +41,7 @@ bool PlaceUnknownCheckpoints(Workspace& ws, UnknownCheckpointsChoice choice,
         const auto unknown = readIfPresent(ScratchFilePath(ws.workDir, ws.siteCount()));
         for (int i = 0; i < ws.siteCount(); ++i)
             if (ws.sites[static_cast<std::size_t>(i)] == selectedSite)
-                appendLines(ScratchFilePath(ws.workDir, i), unknown);
+                textfile::appendLines(ScratchFilePath(ws.workDir, i), unknown);
         return true;
     }
     case UnknownCheckpointsChoice::NewSite: {

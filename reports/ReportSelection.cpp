@@ -1,5 +1,7 @@
 #include "reports/ReportSelection.h"
 
+#include "platform/Chars.h"
+
 #include "platform/FileError.h"
 #include "platform/TextFile.h"
 
@@ -14,16 +16,6 @@ namespace {
 
 int digit(char c) {
     return c >= '0' && c <= '9' ? c - '0' : -1;
-}
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
 }
 
 // Ids come from day files; one that cannot name a file in the working directory gets no file.
@@ -142,13 +134,7 @@ void CheckpointGroups::writeScratchFiles(const fs::path& workDir,
 }
 
 void WriteWorkFile(const fs::path& file, const std::vector<std::string>& lines) {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    if (!out)
-        throw FileError(file, "cannot create file");
-    textfile::writeLines(out, lines);
-    out.close();
-    if (!out)
-        throw FileError(file, "write error");
+    textfile::writeFileLines(file, lines);
 }
 
 std::vector<std::string> SortByCheckpoint(const CheckpointGroups& groups,

@@ -1,5 +1,7 @@
 #include "sites/FailedPatrolProgramme.h"
 
+#include "platform/Chars.h"
+
 #include "platform/TextFile.h"
 #include "sites/CheckpointList.h"
 
@@ -44,16 +46,6 @@ namespace {
 
 std::uint8_t bcd(int v) {
     return static_cast<std::uint8_t>((v / 10) * 16 + v % 10);
-}
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "platform/virtual/VirtualStationFile.h"
 
+#include "platform/Chars.h"
+
 #include "platform/TextFile.h"
 
 #include <fstream>
@@ -9,23 +11,13 @@ namespace veltrona {
 
 namespace {
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 // The hex digits of `text` (spaces ignored) as bytes; nullopt when anything else is there.
 std::optional<std::vector<std::uint8_t>> hexBytes(const std::string& text) {
     std::string digits;
     for (char c : text) {
         if (c == ' ' || c == '\t')
             continue;
-        if (hexValue(c) < 0)
+        if (hexDigit(c) < 0)
             return std::nullopt;
         digits.push_back(c);
     }
@@ -34,7 +26,7 @@ std::optional<std::vector<std::uint8_t>> hexBytes(const std::string& text) {
     std::vector<std::uint8_t> out;
     for (std::size_t i = 0; i < digits.size(); i += 2)
         out.push_back(
-            static_cast<std::uint8_t>(hexValue(digits[i]) * 16 + hexValue(digits[i + 1])));
+            static_cast<std::uint8_t>(hexDigit(digits[i]) * 16 + hexDigit(digits[i + 1])));
     return out;
 }
 
