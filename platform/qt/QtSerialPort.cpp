@@ -1,5 +1,6 @@
 #include "platform/qt/QtSerialPort.h"
 
+#include <QElapsedTimer>
 #include <QSerialPort>
 #include <QThread>
 
@@ -79,7 +80,16 @@ bool QtSerialPort::waitForBytes(std::uint64_t timeoutMs) {
     }
     if (port_->bytesAvailable() > 0)
         return true;
-    return port_->waitForReadyRead(ms) || port_->bytesAvailable() > 0;
+    QElapsedTimer timer;
+    timer.start();
+    if (port_->waitForReadyRead(ms) || port_->bytesAvailable() > 0)
+        return true;
+    // A device that has gone (an adapter pulled out) fails every wait at once; wait out the time
+    // so that the cycle's wait loops do not spin.
+    const qint64 left = ms - timer.elapsed();
+    if (left > 0)
+        QThread::msleep(static_cast<unsigned long>(left));
+    return false;
 }
 
 } // namespace veltrona
