@@ -58,6 +58,13 @@ void clearHourFlags(std::string& line) {
         line[18] = "0123456789ABCDEF"[(*h & 0x3F) >> 4];
 }
 
+// A unit marker's minute without its marker bit, so its time reads as a time.
+void clearMarkerBit(std::string& line) {
+    const int minute = record::MinuteValue(line);
+    if (minute >= 128)
+        line[20] = "0123456789ABCDEF"[(minute & 0x7F) >> 4];
+}
+
 int decimalOr0(std::string_view s) {
     int v = 0;
     for (char c : s) {
@@ -261,6 +268,7 @@ void writeSiteReport(Workspace& ws, const RunValues& run, const ProcessCounts& c
         const bool valid = combined ? record::CheckRecordCrc(line) : true;
         names.lookUp(line.substr(6, 6));
         clearHourFlags(line);
+        clearMarkerBit(line); // a marker may open or close the period
         if (valid) {
             const std::string dt = dateText(line) + " " + timeText(line);
             if (from.empty())

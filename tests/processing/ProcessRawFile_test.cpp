@@ -207,6 +207,11 @@ TEST_F(ProcessRawFileTest, UnknownIdOfAUnitMarkerJoinsTheListAndPrintsAsMarker) 
     ASSERT_GE(lines.size(), 4u);
     EXPECT_EQ(lines[1], "2011/08/09 10:05  " + ws.messages.Message(38) + " (0042)");
     EXPECT_EQ(lines[3].substr(0, 16), "2011/08/09 10:07");
+    // The marker opens the period; its minute counts without the marker bit (not "10:85").
+    const auto csv = siteFile("Site", "csv");
+    ASSERT_GE(csv.size(), 4u);
+    EXPECT_EQ(csv[2], "From,2011/08/09 10:05");
+    EXPECT_EQ(csv[3], "To,2011/08/09 10:07");
 }
 
 struct LastLineCase {
