@@ -293,7 +293,10 @@ void writeSiteReport(Workspace& ws, const RunValues& run, const ProcessCounts& c
     Frequencies freq;
     if (frequencies) {
         freq.own = rowsOf(ReadCheckpoints(ws.workDir, site));
-        freq.common = rowsOf(commonCheckpoints(ws.workDir));
+        // The common site's own list is the common list: counting it again would list every
+        // checkpoint twice and double the total.
+        if (!IsCommonSite(site))
+            freq.common = rowsOf(commonCheckpoints(ws.workDir));
     }
 
     const std::string batonName = ws.batonNames.LookUpBatonName(run.id.identity);

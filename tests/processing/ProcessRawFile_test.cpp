@@ -214,6 +214,27 @@ TEST_F(ProcessRawFileTest, UnknownIdOfAUnitMarkerJoinsTheListAndPrintsAsMarker) 
     EXPECT_EQ(csv[3], "To,2011/08/09 10:07");
 }
 
+// Common clockings with no other site's clocking stay with the common site, whose own list is
+// the common list.
+TEST_F(ProcessRawFileTest, CommonSiteReportCountsItsCheckpointsOnce) {
+    addSite({"Site", {"123ABC = Front"}});
+    addSite({"Common", {"0C0001 = Gate", "0C0002 = Fence"}});
+    startUp();
+    process({"Id : Brin0042", Rec("0C0001", "110809", "10", "00"),
+             Rec("0C0001", "110809", "10", "30"), "Done"});
+    const auto report = siteFile("Common", "txt");
+    const auto heading = std::find(report.begin(), report.end(), ws.messages.Message(25));
+    ASSERT_NE(heading, report.end());
+    EXPECT_EQ(std::vector<std::string>(heading + 1, heading + 5),
+              (std::vector<std::string>{"2          (0C0001)   Gate", "0          (0C0002)   Fence",
+                                        "-----------", "2"}));
+    const auto csv = siteFile("Common", "csv");
+    const auto rows = std::find(csv.begin(), csv.end(), "Code,Pointname,Times clocked");
+    ASSERT_NE(rows, csv.end());
+    EXPECT_EQ(std::vector<std::string>(rows + 1, rows + 3),
+              (std::vector<std::string>{"\"0C0001\",\"Gate\",2", "Total,,2"}));
+}
+
 struct LastLineCase {
     const char* name;
     std::vector<std::string> raw;
