@@ -384,6 +384,43 @@ TEST_F(ProcessRawFileTest, CombinedModeAppendsToProcessedCsvAndStartsProcessedTx
     EXPECT_EQ(shell.opened[1], dir / "Processed.txt");
 }
 
+// A round start draws its separator line in the PDF (after more than one row) unless the listing
+// is sorted by checkpoint; the point filter does not take it away.
+struct PdfRoundCase {
+    const char* name;
+    const char* idLine;
+    bool pointFilter;
+    bool separatorLine;
+};
+
+class PdfRoundStartTest : public ProcessRawFileTest,
+                          public ::testing::WithParamInterface<PdfRoundCase> {};
+
+TEST_P(PdfRoundStartTest, SeparatorLineInThePdf) {
+    const auto& c = GetParam();
+    oneSite({"123ABC # Front", "123ABD = Back"});
+    ws.pointFilter = c.pointFilter;
+    process({std::string(c.idLine) + "Site 09/08/2011 to 09/08/2011 all points",
+             CheckedRec("123ABC", "110809", "10", "00"), CheckedRec("123ABD", "110809", "10", "05"),
+             CheckedRec("123ABD", "110809", "10", "10"), CheckedRec("123ABC", "110809", "11", "00"),
+             "Done"});
+    // Rows at 730, 720 and 710; the fourth row starts a round at 700, its line 5 points above.
+    const auto calls = recording->documentCalls(1);
+    const bool line = std::find(calls.begin(), calls.end(), "moveTo 40 705") != calls.end();
+    EXPECT_EQ(line, c.separatorLine) << c.name;
+    EXPECT_NE(std::find(calls.begin(), calls.end(),
+                        c.separatorLine ? "textOut 85 692 [11:00 00:50]"
+                                        : "textOut 85 702 [11:00 00:50]"),
+              calls.end())
+        << c.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Listings, PdfRoundStartTest,
+                         ::testing::Values(PdfRoundCase{"Unsorted", "Id : ", false, true},
+                                           PdfRoundCase{"Sorted", "Ids: ", false, false},
+                                           PdfRoundCase{"PointFilter", "Id : ", true, true}),
+                         [](const auto& p) { return std::string(p.param.name); });
+
 class CombinedNoDataTest : public ProcessRawFileTest, public ::testing::WithParamInterface<bool> {};
 
 TEST_P(CombinedNoDataTest, ShowsMessage150AndOpensNothing) {
