@@ -149,6 +149,39 @@ TEST_F(ProcessRawFileTest, FlaggedHourRecordOfAnEarlierTimeIsNoReversal) {
     EXPECT_EQ(listing(report)[2], std::string(60, '='));
 }
 
+// The interval shown next to the second of two clockings (day, hour byte, minute each).
+struct IntervalCase {
+    const char* name;
+    std::vector<std::string> first;
+    std::vector<std::string> second;
+    std::string interval;
+};
+
+class IntervalTest : public ProcessRawFileTest,
+                     public ::testing::WithParamInterface<IntervalCase> {};
+
+TEST_P(IntervalTest, SecondClocking) {
+    const auto& c = GetParam();
+    oneSite();
+    process({"Id : Brin0042", Rec("123ABC", c.first[0], c.first[1], c.first[2]),
+             Rec("123ABD", c.second[0], c.second[1], c.second[2]), "Done"});
+    const auto lines = listing(siteFile("Site", "txt"));
+    ASSERT_GE(lines.size(), 2u) << c.name;
+    EXPECT_EQ(lines[1].substr(17, 5), c.interval) << c.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Clockings, IntervalTest,
+    ::testing::Values(
+        IntervalCase{
+            "MinutesBorrowAnHour", {"110809", "22", "25"}, {"110809", "23", "20"}, "00:55"},
+        IntervalCase{"HoursOfTwoDigits", {"110809", "01", "05"}, {"110809", "13", "10"}, "12:05"},
+        IntervalCase{"FlaggedHours", {"110809", "81", "05"}, {"110809", "C9", "10"}, "08:05"},
+        IntervalCase{"ClockBackSameDay", {"110809", "10", "00"}, {"110809", "09", "30"}, "     "},
+        IntervalCase{"NextDay", {"110809", "23", "50"}, {"110810", "00", "10"}, "     "},
+        IntervalCase{"AfterYearZero", {"000809", "10", "00"}, {"000809", "10", "30"}, "     "}),
+    [](const auto& p) { return std::string(p.param.name); });
+
 // Ids the site's list lacks get a numbered name and join the list.
 struct LookupCase {
     const char* name;
