@@ -97,8 +97,10 @@ TEST_P(CombinedGoldenTest, CombinedModeReports) {
     const std::string kind = sorted ? "sorted" : "unsorted";
     ExpectGolden("combined_" + kind + "_Processed.txt", dir.readLines("Processed.txt"));
     ExpectGolden("combined_" + kind + "_Processed.csv", dir.readLines("Processed.csv"));
-    // Report.pdf is the document of the last site with data.
+    // Report.pdf is the document of the last site with data; the first site's is never saved.
     ExpectGolden("combined_" + kind + "_Report.pdf.calls", pdfCalls(2));
+    EXPECT_EQ(recording->documentsCreated, 2);
+    EXPECT_EQ(recording->savedFiles.size(), 1u);
     ASSERT_EQ(shell.opened.size(), 1u);
     EXPECT_EQ(shell.opened[0], textfile::resolveName(dir.path(), "Report.pdf"));
     EXPECT_FALSE(textfile::fileExists(dir / "LG201108.txt")) << "combined mode logs nothing";
