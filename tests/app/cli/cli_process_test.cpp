@@ -1,4 +1,5 @@
 // veltrona-cli store / process run as a program on a copy of the demo working directory.
+#include "tests/support/CliRunner.h"
 #include "tests/support/TempWorkDir.h"
 
 #include <gtest/gtest.h>
@@ -14,46 +15,19 @@
 
 using veltrona::test::TempWorkDir;
 namespace fs = std::filesystem;
+using veltrona::test::CliRun;
+using veltrona::test::copyDemoWorkDir;
+using veltrona::test::runCli;
+using veltrona::test::shellQuoted;
+using veltrona::test::slurp;
 
 namespace {
 
-struct CliRun {
-    int code = -1;
-    std::string err;
-};
-
-std::string slurp(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-std::string quoted(const std::string& s) {
-    std::string q = "'";
-    for (char c : s)
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
 class CliProcessTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        fs::copy(fs::path(VELTRONA_SOURCE_DIR) / "demo", dir.path(), fs::copy_options::recursive);
-        fs::copy_file(fs::path(VELTRONA_SOURCE_DIR) / "app/English.lng", dir / "English.lng");
-    }
+    void SetUp() override { copyDemoWorkDir(dir.path()); }
 
-    CliRun cli(const std::string& args) const {
-        const fs::path err = dir.path().parent_path() / (dir.path().filename().string() + ".err");
-        const std::string command = quoted(VELTRONA_CLI) + " -C " + quoted(dir.path().string()) +
-                                    " " + args + " >/dev/null 2>" + quoted(err.string());
-        const int status = std::system(command.c_str());
-        CliRun r;
-        r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        r.err = slurp(err);
-        fs::remove(err);
-        return r;
-    }
+    CliRun cli(const std::string& args) const { return runCli(dir.path(), args); }
 
     // Names of the files of `sub` matching `pattern`, sorted.
     std::vector<std::string> files(const std::string& sub, const std::string& pattern) const {

@@ -1,3 +1,4 @@
+#include "tests/support/CliRunner.h"
 #include "tests/support/TempWorkDir.h"
 
 #include <gtest/gtest.h>
@@ -12,27 +13,13 @@
 
 using veltrona::test::TempWorkDir;
 namespace fs = std::filesystem;
+using veltrona::test::CliRun;
+using veltrona::test::copyDemoWorkDir;
+using veltrona::test::runCli;
+using veltrona::test::shellQuoted;
+using veltrona::test::slurp;
 
 namespace {
-
-struct CliRun {
-    int code = -1;
-    std::string out, err;
-};
-
-std::string slurp(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-std::string quoted(const std::string& s) {
-    std::string q = "'";
-    for (char c : s)
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
 
 bool havePdftotext() {
     return std::system("command -v pdftotext >/dev/null 2>&1") == 0;
@@ -43,31 +30,17 @@ bool havePdftotext() {
 class CliReportsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        fs::copy(fs::path(VELTRONA_SOURCE_DIR) / "demo", dir.path(), fs::copy_options::recursive);
-        fs::copy_file(fs::path(VELTRONA_SOURCE_DIR) / "app/English.lng", dir / "English.lng");
+        copyDemoWorkDir(dir.path());
         ASSERT_EQ(cli("store Raw.txt").code, 0);
     }
 
-    CliRun cli(const std::string& args) const {
-        CliRun r;
-        const fs::path out = dir.path().parent_path() / (dir.path().filename().string() + ".out");
-        const fs::path err = dir.path().parent_path() / (dir.path().filename().string() + ".err");
-        const std::string command = quoted(VELTRONA_CLI) + " -C " + quoted(dir.path().string()) +
-                                    " " + args + " >" + quoted(out.string()) + " 2>" +
-                                    quoted(err.string());
-        const int status = std::system(command.c_str());
-        r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        r.out = slurp(out);
-        r.err = slurp(err);
-        fs::remove(out);
-        fs::remove(err);
-        return r;
-    }
+    CliRun cli(const std::string& args) const { return runCli(dir.path(), args); }
 
     std::string pdfText() const {
         const fs::path txt = dir / "Report.txt.check";
-        const std::string command = "pdftotext -layout " + quoted((dir / "Report.pdf").string()) +
-                                    " " + quoted(txt.string());
+        const std::string command = "pdftotext -layout " +
+                                    shellQuoted((dir / "Report.pdf").string()) + " " +
+                                    shellQuoted(txt.string());
         EXPECT_EQ(std::system(command.c_str()), 0);
         return slurp(txt);
     }

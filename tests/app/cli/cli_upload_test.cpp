@@ -3,6 +3,7 @@
 #include "baton/RawUploadFile.h"
 #include "platform/qt/SystemClock.h"
 #include "platform/virtual/VirtualStationFile.h"
+#include "tests/support/CliRunner.h"
 #include "tests/support/TempWorkDir.h"
 
 #include <gtest/gtest.h>
@@ -21,21 +22,14 @@
 
 using veltrona::test::TempWorkDir;
 namespace fs = std::filesystem;
+using veltrona::test::CliRun;
+using veltrona::test::copyDemoWorkDir;
+using veltrona::test::runCli;
+using veltrona::test::shellQuoted;
+using veltrona::test::slurp;
 
 namespace veltrona {
 namespace {
-
-struct CliRun {
-    int code = -1;
-    std::string out, err;
-};
-
-std::string slurp(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 std::vector<std::string> lines(const std::string& text) {
     std::vector<std::string> out;
@@ -48,35 +42,11 @@ std::vector<std::string> lines(const std::string& text) {
     return out;
 }
 
-std::string quoted(const std::string& s) {
-    std::string q = "'";
-    for (char c : s)
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
 class CliUploadTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        fs::copy(fs::path(VELTRONA_SOURCE_DIR) / "demo", dir.path(), fs::copy_options::recursive);
-        fs::copy_file(fs::path(VELTRONA_SOURCE_DIR) / "app/English.lng", dir / "English.lng");
-    }
+    void SetUp() override { copyDemoWorkDir(dir.path()); }
 
-    CliRun cli(const std::string& args) const {
-        const fs::path base = dir.path().parent_path() / dir.path().filename();
-        const fs::path out = base.string() + ".out", err = base.string() + ".err";
-        const std::string command = quoted(VELTRONA_CLI) + " -C " + quoted(dir.path().string()) +
-                                    " " + args + " >" + quoted(out.string()) + " 2>" +
-                                    quoted(err.string());
-        const int status = std::system(command.c_str());
-        CliRun r;
-        r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        r.out = slurp(out);
-        r.err = slurp(err);
-        fs::remove(out);
-        fs::remove(err);
-        return r;
-    }
+    CliRun cli(const std::string& args) const { return runCli(dir.path(), args); }
 
     // Every line of every site's day files.
     std::multiset<std::string> dayFileLines() const {
